@@ -24,6 +24,9 @@ function(orlinda_tests layer)
     set(exe ${layer}_${n})
     add_executable(${exe} ${t} ${support})
     target_link_libraries(${exe} PRIVATE ${T_DEPS} orlinda_testsupport GTest::gtest GTest::gtest_main GTest::gmock)
+    if(layer STREQUAL "cli")
+      add_dependencies(${exe} orlinda-cli)
+    endif()
     add_test(NAME ${exe} COMMAND ${exe})
     set_tests_properties(${exe} PROPERTIES
       ENVIRONMENT "ORLINDA_SOURCE_DIR=${CMAKE_SOURCE_DIR};ORLINDA_BINARY_DIR=${CMAKE_BINARY_DIR};ORLINDA_CLI=$<TARGET_FILE:orlinda-cli>"
