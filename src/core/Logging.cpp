@@ -1,5 +1,7 @@
 #include "core/Logging.h"
 
+#include "platform/Folders.h"
+
 #include "core/AtomicFile.h"
 #include "core/Base64.h"
 #include "core/Clock.h"
@@ -60,30 +62,6 @@ std::string BaseNameOf(const std::string& path)
     return name.substr(0, name.size() - ExtensionOf(name).size());
 }
 
-bool IsDirectory(const std::string& path)
-{
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-// Creates the folder and its parents; true when it exists afterwards.
-bool ForceDirectories(const std::string& folder)
-{
-    if (folder.empty())
-        return false;
-    std::string path;
-    size_t pos = 0;
-    while (pos <= folder.size()) {
-        size_t slash = folder.find('/', pos);
-        if (slash == std::string::npos)
-            slash = folder.size();
-        path = folder.substr(0, slash);
-        if (!path.empty() && !IsDirectory(path))
-            ::mkdir(path.c_str(), 0755);
-        pos = slash + 1;
-    }
-    return IsDirectory(folder);
-}
 
 bool SameKey(const std::string& a, const std::string& b)
 {
@@ -121,7 +99,7 @@ std::shared_ptr<TLogItem> FindNamed(LoggingState& state, const std::string& key)
 // The folder to use: the wanted one when it can be created, else the default folder.
 std::string UsableFolder(const std::string& wanted)
 {
-    if (ForceDirectories(wanted))
+    if (CreateFolderWithParents(wanted))
         return wanted;
     return DefaultLogFolder();
 }

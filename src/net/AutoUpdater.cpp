@@ -9,6 +9,7 @@
 #include "model/ProjectWorkers.h"
 #include "net/ResultText.h"
 #include "net/UpdateFiles.h"
+#include "platform/Folders.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -314,7 +315,7 @@ bool TAutoUpdater::RunCheck()
     SetPhase(PhaseChecking);
     Fire(OnStart);
 
-    if (!ForceFolders(folders_.StagingFolder))
+    if (!CreateFolderWithParents(folders_.StagingFolder))
         return Fail(ResultKind::General, UpdaterCode::CannotCreateFolder, folders_.StagingFolder);
     const std::string stagingIndex = folders_.StagingIndex();
     if (Exists(stagingIndex) && ::unlink(stagingIndex.c_str()) != 0)
@@ -568,7 +569,7 @@ bool TAutoUpdater::RunInstall(bool& endThread)
 
     const std::string stagingIndex = folders_.StagingIndex();
     try {
-        if (!IsRegularFile(stagingIndex))
+        if (!IsExistingFile(stagingIndex))
             throw Error("no staging index");
         index_.LoadFromFile(stagingIndex);
     } catch (const std::exception&) {
@@ -687,14 +688,14 @@ bool TAutoUpdater::InstallSection(TOptionsList& section)
         const std::string installed = folders_.InstalledFile(section, entry.FileName);
         const std::string staged = folders_.StagedFile(section, entry.FileName);
         const std::string folder = FolderOf(installed);
-        if (!ForceFolders(folder)) {
+        if (!CreateFolderWithParents(folder)) {
             SetResult(ResultKind::General, UpdaterCode::CannotCreateFolder, folder);
             return false;
         }
 
         // The staged copy must be there and be the one the index describes.
         for (;;) {
-            if (IsRegularFile(staged) && ::access(staged.c_str(), R_OK) == 0)
+            if (IsExistingFile(staged) && ::access(staged.c_str(), R_OK) == 0)
                 break;
             if (SectionOptional(section)) {
                 installed_ = installed_ + 1;

@@ -4,6 +4,7 @@
 #include "core/Log.h"
 #include "net/ResultText.h"
 #include "net/UpdateFiles.h"
+#include "platform/Folders.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -88,7 +89,7 @@ int TDownloader::OpenTarget(const std::string& fileName)
         return fd_ >= 0 ? 0 : CodeCannotOpenFile;
     }
     const std::string folder = FolderOf(fileName);
-    if (!folder.empty() && !ForceFolders(folder))
+    if (!folder.empty() && !CreateFolderWithParents(folder))
         return CodeCannotCreateFolder;
     fd_ = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     return fd_ >= 0 ? 0 : CodeCannotCreateFile;

@@ -160,30 +160,6 @@ int CopyDecompressed(int in, Output& out)
 
 } // namespace
 
-bool IsRegularFile(const std::string& path)
-{
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-bool ForceFolders(const std::string& folder)
-{
-    if (folder.empty())
-        return false;
-    std::string path;
-    size_t pos = 0;
-    while (pos <= folder.size()) {
-        size_t slash = folder.find('/', pos);
-        if (slash == std::string::npos)
-            slash = folder.size();
-        path = folder.substr(0, slash);
-        if (!path.empty() && ::mkdir(path.c_str(), 0777) != 0 && errno != EEXIST)
-            return false;
-        pos = slash + 1;
-    }
-    struct stat st {};
-    return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
 
 std::string FolderOf(const std::string& path)
 {

@@ -5,9 +5,6 @@
 
 namespace orlinda {
 
-bool IsRegularFile(const std::string& path);
-// Creates the folder and all its parents; true when it exists afterwards.
-bool ForceFolders(const std::string& folder);
 // The folder part of a path, with its trailing "/" ("" when there is none).
 std::string FolderOf(const std::string& path);
 
