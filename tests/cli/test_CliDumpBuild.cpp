@@ -5,6 +5,7 @@
 #include "model/Reminder.h"
 
 #include "core/TypedStream.h"
+#include "support/RunCli.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -28,40 +29,7 @@ using Json = nlohmann::ordered_json;
 
 namespace {
 
-struct Result {
-    int code = -1;
-    std::string out, err;
-};
-
-// Runs the tool with the arguments, standard input from the file (or /dev/null).
-Result RunCli(const std::vector<std::string>& args, const std::string& input = "/dev/null")
-{
-    TempDir io;
-    const char* cli = std::getenv("ORLINDA_CLI");
-    std::vector<std::string> argv{cli ? cli : "orlinda-cli"};
-    argv.insert(argv.end(), args.begin(), args.end());
-    std::vector<char*> cargv;
-    for (auto& a : argv)
-        cargv.push_back(a.data());
-    cargv.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, input.c_str(), O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, io.File("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, io.File("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    pid_t pid = 0;
-    Result r;
-    if (posix_spawn(&pid, cargv[0], &actions, nullptr, cargv.data(), environ) == 0) {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    r.out = ReadFile(io.File("out"));
-    r.err = ReadFile(io.File("err"));
-    return r;
-}
+using Result = CliResult;
 
 std::string Saved(const std::vector<std::unique_ptr<TNamedObject>>& records)
 {
@@ -276,7 +244,7 @@ TEST(CliDumpBuild, MissingKeysTakeTheClearedValues)
 
     // An empty array makes an empty file; input may come from standard input.
     WriteFile(dir.File("empty.json"), "[]");
-    build = RunCli({"build", "--kind", "holidays", "-", dir.File("holidays.dat")}, dir.File("empty.json"));
+    build = RunCli({"build", "--kind", "holidays", "-", dir.File("holidays.dat")}, CliOptions::WithInput(dir.File("empty.json")));
     ASSERT_EQ(build.code, 0) << build.err;
     EXPECT_EQ(ReadFile(dir.File("holidays.dat")), "");
 }

@@ -1,5 +1,6 @@
 // The kind "help" of dump and build: help.dat from its sources, back to JSON and again, and
 // the help delivered with the program (data/help): the pages it must have and its links.
+#include "support/RunCli.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -17,36 +18,7 @@ using Json = nlohmann::ordered_json;
 
 namespace {
 
-struct Result {
-    int code = -1;
-    std::string out, err;
-};
-
-std::string Quote(const std::string& s)
-{
-    std::string q = "'";
-    for (char c : s)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-// Runs the tool in folder (the current folder when empty).
-Result RunCli(const std::vector<std::string>& args, const std::string& folder = {})
-{
-    TempDir io;
-    const char* cli = std::getenv("ORLINDA_CLI");
-    std::string command = folder.empty() ? std::string() : "cd " + Quote(folder) + " && ";
-    command += Quote(cli ? cli : "orlinda-cli");
-    for (const auto& a : args)
-        command += " " + Quote(a);
-    command += " >" + Quote(io.File("out")) + " 2>" + Quote(io.File("err")) + " </dev/null";
-    const int status = std::system(command.c_str());
-    Result r;
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = ReadFile(io.File("out"));
-    r.err = ReadFile(io.File("err"));
-    return r;
-}
+using Result = CliResult;
 
 std::string Lower(std::string s)
 {
@@ -122,7 +94,7 @@ TEST(CliHelp, TheDeliveredHelpHasItsPagesAndNoBrokenLinks)
 {
     TempDir dir;
     const std::string sources = std::string(ORLINDA_SOURCE_DIR) + "/data/help";
-    const Result built = RunCli({"build", "--kind", "help", "contents.json", dir.File("help.dat")}, sources);
+    const Result built = RunCli({"build", "--kind", "help", "contents.json", dir.File("help.dat")}, CliOptions::InFolder(sources));
     ASSERT_EQ(built.code, 0) << built.err;
     const Result dumped = RunCli({"dump", "--kind", "help", dir.File("help.dat")});
     ASSERT_EQ(dumped.code, 0) << dumped.err;

@@ -1,4 +1,5 @@
 // orlinda-cli holidays: the calendar with the day each rule gives in a year.
+#include "support/RunCli.h"
 #include "support/TempDir.h"
 #include "support/XdgSandbox.h"
 
@@ -16,39 +17,7 @@ using Json = nlohmann::ordered_json;
 
 namespace {
 
-struct Result {
-    int code = -1;
-    std::string out, err;
-};
-
-std::string Quote(const std::string& s)
-{
-    std::string q = "'";
-    for (char c : s)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-std::string Cli()
-{
-    const char* cli = std::getenv("ORLINDA_CLI");
-    return cli ? cli : "orlinda-cli";
-}
-
-Result RunCli(const std::vector<std::string>& args)
-{
-    TempDir io;
-    std::string command = Quote(Cli());
-    for (const auto& a : args)
-        command += " " + Quote(a);
-    command += " >" + Quote(io.File("out")) + " 2>" + Quote(io.File("err")) + " </dev/null";
-    const int status = std::system(command.c_str());
-    Result r;
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = ReadFile(io.File("out"));
-    r.err = ReadFile(io.File("err"));
-    return r;
-}
+using Result = CliResult;
 
 Json Holiday(int number, const std::string& title, const std::string& rule)
 {

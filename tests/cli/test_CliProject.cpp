@@ -1,5 +1,6 @@
 // orlinda-cli upcoming, due and next-alarm: the project's start-up load, its first scan and
 // the reminders' next moments, driven from the command line.
+#include "support/RunCli.h"
 #include "support/TempDir.h"
 #include "support/XdgSandbox.h"
 
@@ -18,34 +19,7 @@ using Json = nlohmann::ordered_json;
 
 namespace {
 
-struct Result {
-    int code = -1;
-    std::string out, err;
-};
-
-std::string Quote(const std::string& s)
-{
-    std::string q = "'";
-    for (char c : s)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-Result RunCli(const std::vector<std::string>& args)
-{
-    const char* cli = std::getenv("ORLINDA_CLI");
-    TempDir io;
-    std::string command = Quote(cli ? cli : "orlinda-cli");
-    for (const auto& a : args)
-        command += " " + Quote(a);
-    command += " >" + Quote(io.File("out")) + " 2>" + Quote(io.File("err")) + " </dev/null";
-    const int status = std::system(command.c_str());
-    Result r;
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = ReadFile(io.File("out"));
-    r.err = ReadFile(io.File("err"));
-    return r;
-}
+using Result = CliResult;
 
 std::set<std::string> FilesIn(const std::string& dir)
 {

@@ -1,4 +1,5 @@
 // The kind "smtp" of dump and build: smtp.dat, the SMTP presets, and the delivered presets.
+#include "support/RunCli.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -15,34 +16,7 @@ using Json = nlohmann::ordered_json;
 
 namespace {
 
-struct Result {
-    int code = -1;
-    std::string out, err;
-};
-
-std::string Quote(const std::string& s)
-{
-    std::string q = "'";
-    for (char c : s)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-Result RunCli(const std::vector<std::string>& args)
-{
-    TempDir io;
-    const char* cli = std::getenv("ORLINDA_CLI");
-    std::string command = Quote(cli ? cli : "orlinda-cli");
-    for (const auto& a : args)
-        command += " " + Quote(a);
-    command += " >" + Quote(io.File("out")) + " 2>" + Quote(io.File("err")) + " </dev/null";
-    const int status = std::system(command.c_str());
-    Result r;
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = ReadFile(io.File("out"));
-    r.err = ReadFile(io.File("err"));
-    return r;
-}
+using Result = CliResult;
 
 std::string SourcePresets()
 {

@@ -1,6 +1,7 @@
 // orlinda-cli send-mail, greetings and feedback against aiosmtpd and the stand-in service.
 #include "core/Windows1251.h"
 #include "greetings/support/Peers.h"
+#include "support/RunCli.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -17,35 +18,12 @@ using Json = nlohmann::json;
 
 namespace {
 
-struct Result {
-    int code = -1;
-    std::string out, err;
-};
+using Result = CliResult;
 
-std::string Quote(const std::string& s)
+// Runs the tool with an environment prefix (e.g. "ORLINDA_CA_FILE=x").
+Result RunCli(const std::vector<std::string>& args, const std::string& environment)
 {
-    std::string q = "'";
-    for (char c : s)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-// Runs the tool with the environment prefix (e.g. "ORLINDA_CA_FILE=x") and the arguments.
-Result RunCli(const std::vector<std::string>& args, const std::string& environment = "")
-{
-    TempDir io;
-    const char* cli = std::getenv("ORLINDA_CLI");
-    std::string command = "env " + (environment.empty() ? std::string() : environment + " ") +
-                          Quote(cli ? cli : "orlinda-cli");
-    for (const auto& a : args)
-        command += " " + Quote(a);
-    command += " >" + Quote(io.File("out")) + " 2>" + Quote(io.File("err")) + " </dev/null";
-    const int status = std::system(command.c_str());
-    Result r;
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = ReadFile(io.File("out"));
-    r.err = ReadFile(io.File("err"));
-    return r;
+    return orlinda::test::RunCli(args, CliOptions::WithEnvironment(environment));
 }
 
 } // namespace
@@ -57,7 +35,7 @@ TEST(CliSendMail, SendsOneGreetingAndTellsTheOutcome)
     options.users = {"me@example.com:pa55"};
     options.rejectRecipient = "nobody";
     SmtpServer server(options);
-    const std::string ca = "ORLINDA_CA_FILE=" + Quote(server.CA()->CAFile);
+    const std::string ca = "ORLINDA_CA_FILE=" + ShellQuote(server.CA()->CAFile);
     const std::vector<std::string> common = {"send-mail", "--host", "localhost", "--port", server.PortText(), "--ssl",
                                              "--user", "me@example.com", "--pass", "pa55", "--from", "me@example.com",
                                              "--subject", "Привет"};
@@ -127,7 +105,7 @@ TEST(CliFeedback, SendsAMessage)
     GreetingService service;
     TempDir data;
     Result r = RunCli({"--data", data.Path(), "feedback", "--text", "Всё работает", "--name", "Оля", "--email", "olya@example.org"},
-                      "ORLINDA_SERVICE_URL=" + Quote(service.BaseUrl()));
+                      "ORLINDA_SERVICE_URL=" + ShellQuote(service.BaseUrl()));
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.out, "sent\n");
     const Json c = Json::parse(service.Contacts().at(0));

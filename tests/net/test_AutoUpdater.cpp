@@ -12,6 +12,7 @@
 #include "model/StartUp.h"
 #include "net/UpdateStartUp.h"
 #include "net/support/Servers.h"
+#include "support/RunCli.h"
 
 #include <gtest/gtest.h>
 
@@ -641,40 +642,6 @@ TEST(UpdateStartUp, AutoUpdateArgumentInstallsTheStagedUpdate)
 
 namespace {
 
-std::string CliPath()
-{
-    if (const char* env = std::getenv("ORLINDA_CLI"); env && *env)
-        return env;
-    auto exe = fs::read_symlink("/proc/self/exe");
-    return (exe.parent_path().parent_path() / "tools/cli/orlinda-cli").string();
-}
-
-struct CliResult {
-    int rc = -1;
-    std::string out, err;
-};
-
-CliResult RunCli(const std::vector<std::string>& args)
-{
-    TempDir io;
-    auto quote = [](const std::string& s) {
-        std::string q = "'";
-        for (char c : s)
-            q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-        return q + "'";
-    };
-    std::string command = quote(CliPath());
-    for (const auto& a : args)
-        command += " " + quote(a);
-    command += " >" + quote(io.File("out")) + " 2>" + quote(io.File("err")) + " </dev/null";
-    int status = std::system(command.c_str());
-    CliResult r;
-    r.rc = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = ReadFile(io.File("out"));
-    r.err = ReadFile(io.File("err"));
-    return r;
-}
-
 } // namespace
 
 TEST_F(UpdaterTest, TheCommandLineUpdatesAndFinishesAfterTheRestart)
@@ -687,7 +654,7 @@ TEST_F(UpdaterTest, TheCommandLineUpdatesAndFinishesAfterTheRestart)
     WriteFile(app.File("orlinda.bin"), "old exe");
 
     CliResult first = RunCli({"--data", data.Path(), "update", "--base", nginx.Url("/update/"), "--app-dir", app.Path()});
-    EXPECT_EQ(first.rc, 0) << first.err;
+    EXPECT_EQ(first.code, 0) << first.err;
     EXPECT_NE(first.out.find("Phase: 5 (installed, a restart finishes the update)"), std::string::npos) << first.out;
     EXPECT_NE(first.out.find("Result: OK (0)"), std::string::npos) << first.out;
     EXPECT_EQ(ReadFile(app.File("orlinda.bin")), "new exe");
@@ -695,21 +662,21 @@ TEST_F(UpdaterTest, TheCommandLineUpdatesAndFinishesAfterTheRestart)
     EXPECT_FALSE(fs::exists(app.File("sounds/chime.wav")));
 
     CliResult second = RunCli({"--data", data.Path(), "update", "--install", "--app-dir", app.Path()});
-    EXPECT_EQ(second.rc, 0) << second.err;
+    EXPECT_EQ(second.code, 0) << second.err;
     EXPECT_NE(second.out.find("Phase: 6 (installed)"), std::string::npos) << second.out;
     EXPECT_EQ(ReadFile(data.File("Tarvell/Orlinda/extra.dat")), "extra");
 
     CliResult third = RunCli(
         {"--data", data.Path(), "update", "--base", nginx.Url("/update/"), "--app-dir", app.Path(), "--optional"});
-    EXPECT_EQ(third.rc, 0) << third.err;
+    EXPECT_EQ(third.code, 0) << third.err;
     EXPECT_EQ(ReadFile(app.File("sounds/chime.wav")), "RIFF");
 
     CliResult none = RunCli(
         {"--data", data.Path(), "update", "--base", nginx.Url("/update/"), "--app-dir", app.Path(), "--optional"});
-    EXPECT_EQ(none.rc, 0) << none.err;
+    EXPECT_EQ(none.code, 0) << none.err;
     EXPECT_NE(none.out.find("Result: There`s nothing to update (3116)"), std::string::npos) << none.out;
 
     CliResult missing = RunCli({"--data", data.Path(), "update", "--base", nginx.Url("/nothing/"), "--app-dir", app.Path()});
-    EXPECT_EQ(missing.rc, 1);
+    EXPECT_EQ(missing.code, 1);
     EXPECT_NE(missing.out.find("Result: Object not found (404)"), std::string::npos) << missing.out;
 }

@@ -2,6 +2,7 @@
 // scripted server.
 #include "net/GzipStream.h"
 #include "net/support/Servers.h"
+#include "support/RunCli.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -16,41 +17,11 @@ using namespace orlinda::test;
 
 namespace {
 
-std::string CliPath()
-{
-    if (const char* env = std::getenv("ORLINDA_CLI"); env && *env)
-        return env;
-    // Run by hand: the tool lies beside the tests in the build tree.
-    auto exe = std::filesystem::read_symlink("/proc/self/exe");
-    return (exe.parent_path().parent_path() / "tools/cli/orlinda-cli").string();
-}
-
-std::string Quote(const std::string& s)
-{
-    std::string q = "'";
-    for (char c : s)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-struct CliResult {
-    int rc = -1;
-    std::string out, err;
-};
-
 CliResult Fetch(const std::vector<std::string>& args, const std::string& env = "")
 {
-    TempDir dir;
-    std::string command = env + " " + Quote(CliPath()) + " fetch";
-    for (const auto& a : args)
-        command += " " + Quote(a);
-    command += " >" + Quote(dir.File("out")) + " 2>" + Quote(dir.File("err")) + " </dev/null";
-    int status = std::system(command.c_str());
-    CliResult r;
-    r.rc = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = ReadFile(dir.File("out"));
-    r.err = ReadFile(dir.File("err"));
-    return r;
+    std::vector<std::string> all{"fetch"};
+    all.insert(all.end(), args.begin(), args.end());
+    return RunCli(all, CliOptions::WithEnvironment(env));
 }
 
 std::string Pattern(size_t size)
@@ -95,14 +66,14 @@ std::string* FetchCommand::file_ = nullptr;
 TEST_F(FetchCommand, BodyToStandardOutputHeadToStandardError)
 {
     CliResult r = Fetch({nginx_->Url("/file.bin")});
-    ASSERT_EQ(r.rc, 0) << r.err;
+    ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_TRUE(r.out == *file_);
     EXPECT_EQ(r.err.rfind("HTTP/1.1 200 OK\r\n", 0), 0u) << r.err;
     EXPECT_NE(r.err.find("Content-Length: 1048576\r\n"), std::string::npos);
 
     // An error status is still a response.
     r = Fetch({nginx_->Url("/missing")});
-    EXPECT_EQ(r.rc, 0);
+    EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.err.rfind("HTTP/1.1 404 Not Found", 0), 0u) << r.err;
 }
 
@@ -110,17 +81,17 @@ TEST_F(FetchCommand, OutputRangesAndGzip)
 {
     TempDir dir;
     CliResult r = Fetch({"--output", dir.File("copy"), "--protocol", "1.1", "--keep-alive", nginx_->Url("/file.bin")});
-    ASSERT_EQ(r.rc, 0) << r.err;
+    ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.out, "");
     EXPECT_TRUE(ReadFile(dir.File("copy")) == *file_);
 
     r = Fetch({"--range-start", "10", "--range-end", "19", nginx_->Url("/file.bin")});
-    ASSERT_EQ(r.rc, 0) << r.err;
+    ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.err.rfind("HTTP/1.1 206", 0), 0u);
     EXPECT_EQ(r.out, file_->substr(10, 10));
 
     r = Fetch({"--accept-gzip", nginx_->Url("/gzip/text.txt")});
-    ASSERT_EQ(r.rc, 0) << r.err;
+    ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_NE(r.err.find("Content-Encoding: gzip"), std::string::npos);
     EXPECT_EQ(r.out, ReadFile(nginx_->Root() + "/gzip/text.txt"));
 }
@@ -134,10 +105,10 @@ TEST_F(FetchCommand, SendsABodyFromAFile)
     TempDir dir;
     WriteFile(dir.File("body"), "payload bytes");
     CliResult r = Fetch({"--data", dir.File("body"), server.Url("/post")});
-    ASSERT_EQ(r.rc, 0) << r.err;
+    ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.out, "done");
     r = Fetch({"--method", "PUT", "--gzip", "--data", dir.File("body"), server.Url("/put")});
-    ASSERT_EQ(r.rc, 0) << r.err;
+    ASSERT_EQ(r.code, 0) << r.err;
 
     auto requests = server.Requests();
     ASSERT_EQ(requests.size(), 2u);
@@ -151,28 +122,28 @@ TEST_F(FetchCommand, SendsABodyFromAFile)
 TEST_F(FetchCommand, TlsAndProxy)
 {
     CliResult r = Fetch({nginx_->TlsUrl("/file.bin")});
-    EXPECT_EQ(r.rc, 1);
+    EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.err.find("Socket Error 20003: The server's certificate was not accepted"), std::string::npos) << r.err;
 
-    const std::string trust = "ORLINDA_CA_FILE=" + Quote(nginx_->CA().CAFile);
+    const std::string trust = "ORLINDA_CA_FILE=" + ShellQuote(nginx_->CA().CAFile);
     r = Fetch({nginx_->TlsUrl("/file.bin")}, trust);
-    ASSERT_EQ(r.rc, 0) << r.err;
+    ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_TRUE(r.out == *file_);
 
     TinyProxy proxy("pu", "pp");
     const std::string at = "127.0.0.1:" + std::to_string(proxy.Port());
     r = Fetch({"--proxy", at, "--proxy-user", "pu", "--proxy-pass", "pp", nginx_->TlsUrl("/file.bin")}, trust);
-    ASSERT_EQ(r.rc, 0) << r.err;
+    ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_TRUE(r.out == *file_);
     r = Fetch({"--proxy", at, nginx_->Url("/file.bin")});
-    EXPECT_EQ(r.rc, 0);
+    EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.err.rfind("HTTP/1.0 407", 0), 0u) << r.err;
 }
 
 TEST_F(FetchCommand, FailuresAndMistakes)
 {
     CliResult r = Fetch({"http://127.0.0.1:" + std::to_string(FreePort()) + "/"});
-    EXPECT_EQ(r.rc, 1);
+    EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.err.find("Socket Error 111: Connection refused"), std::string::npos) << r.err;
     EXPECT_EQ(r.err.find("GET /"), std::string::npos) << "the request's own head is not a response";
 
@@ -181,14 +152,14 @@ TEST_F(FetchCommand, FailuresAndMistakes)
         c.ClientClosed(5000);
     });
     r = Fetch({"--timeout", "300", silent.Url("/")});
-    EXPECT_EQ(r.rc, 1);
+    EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.err.find("Socket Error 110"), std::string::npos) << r.err;
 
-    EXPECT_EQ(Fetch({"--protocol", "2.0", nginx_->Url("/")}).rc, 2);
-    EXPECT_EQ(Fetch({}).rc, 2);
-    EXPECT_EQ(Fetch({"--range-start", "x", nginx_->Url("/")}).rc, 2);
-    EXPECT_EQ(Fetch({"--proxy", "nocolon", nginx_->Url("/")}).rc, 2);
+    EXPECT_EQ(Fetch({"--protocol", "2.0", nginx_->Url("/")}).code, 2);
+    EXPECT_EQ(Fetch({}).code, 2);
+    EXPECT_EQ(Fetch({"--range-start", "x", nginx_->Url("/")}).code, 2);
+    EXPECT_EQ(Fetch({"--proxy", "nocolon", nginx_->Url("/")}).code, 2);
     r = Fetch({"--data", "/nonexistent/body", nginx_->Url("/")});
-    EXPECT_EQ(r.rc, 1);
+    EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.err.find("/nonexistent/body"), std::string::npos) << r.err;
 }
